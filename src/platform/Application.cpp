@@ -5,6 +5,8 @@
 
 #include <commctrl.h>
 
+#include <string_view>
+
 TApplication::TApplication() {
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
@@ -70,9 +72,14 @@ int TApplication::MessageBox(const std::wstring& text, const std::wstring& capti
     return ::MessageBoxW(owner, text.c_str(), caption.c_str(), flags | MB_OK);
 }
 
+// A message whose last character sorts after "." gets a final "." (so an
+// English system text reads as a sentence); one that already ends in a
+// full-width sentence mark is left as it is.
 void TApplication::ShowException(const std::exception& error) {
     std::wstring text = Utf8ToWide(error.what());
-    if (!text.empty() && text.back() > L'.') text += L'.';
+    constexpr std::wstring_view kSentenceEnds = L"。！？";
+    if (!text.empty() && text.back() > L'.' && kSentenceEnds.find(text.back()) == std::wstring_view::npos)
+        text += L'.';
     MessageBox(text, Title, MB_ICONERROR);
 }
 

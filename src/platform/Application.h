@@ -62,7 +62,8 @@ public:
     int MessageBox(const std::wstring& text, const std::wstring& caption, unsigned flags);
 
     // The default error box: the message, with "." added when its last
-    // character sorts after ".", the title as caption, the error icon.
+    // character sorts after "." (unless it is 。！？), the title as caption,
+    // the error icon.
     void ShowException(const std::exception& error);
 
     // Runs an event handler; an exception that escapes it is shown by

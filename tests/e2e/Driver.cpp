@@ -230,7 +230,7 @@ TEST_F(EndToEnd, LocksAndUnlocksAFolderThroughBothWindows) {
         SetText(window.second, password + L"x");
         Click(encrypt);
         ExpectMessageBox(app, kBoxCaption, L"两次输入的密码不一致，请重新输入！");
-        EXPECT_TRUE(WaitUntil(kWaitMs, [&] { return app.Focus(window.form) == window.second; }))
+        EXPECT_TRUE(app.WaitForFocus(window.form, window.second))
             << "the focus goes back to the second box; " << app.FocusReport(window.form);
         EXPECT_EQ(Names({L"我的 照片"}), Listing());
         EXPECT_FALSE(Exists(folder_ + L"\\dat.ini")) << "nothing is written on a mismatch";
@@ -261,11 +261,10 @@ TEST_F(EndToEnd, LocksAndUnlocksAFolderThroughBothWindows) {
         EXPECT_EQ(nullptr, app.Window(kEncryptCaption, true)) << "only the decrypt window is shown";
         HWND decrypt = ChildByText(form, L"Button", L"解密");
 
-        for (int i = 0; i < 6; ++i) { std::printf("DBG %d %s\n", i, app.FocusReport(form).c_str()); Sleep(300); }
         SetText(edit, L"密码 ABC");  // differs only in letter case
         Click(decrypt);
         ExpectMessageBox(app, kBoxCaption, L"您输入的密码错误，请重新输入密码！");
-        EXPECT_TRUE(WaitUntil(kWaitMs, [&] { return app.Focus(form) == edit; })) << "the focus goes back to the box; " << app.FocusReport(form);
+        EXPECT_TRUE(app.WaitForFocus(form, edit)) << "the focus goes back to the box; " << app.FocusReport(form);
         EXPECT_EQ(Names({L"我的 照片."}), Listing()) << "a wrong password leaves the folder locked";
         EXPECT_EQ(record, LockedRecord()) << "with its record as it was";
 
@@ -313,7 +312,7 @@ TEST_F(EndToEnd, SecondBoxKeepsTheFocusWhileThePasswordsDiffer) {
         PressKey(window.form, VK_TAB, move.shift);
         if (move.warns) {
             ExpectMessageBox(app, kBoxCaption, L"两次输入的密码不一致，请重新输入！");
-            EXPECT_TRUE(WaitUntil(kWaitMs, [&] { return app.Focus(window.form) == window.second; }))
+            EXPECT_TRUE(app.WaitForFocus(window.form, window.second))
                 << "the focus goes back to the second box; " << app.FocusReport(window.form);
         } else {
             EXPECT_TRUE(WaitUntil(kWaitMs, [&] { return app.Focus(window.form) == quit; }));

@@ -146,6 +146,13 @@ HWND DrivenProcess::Focus(HWND window) const {
     return info.hwndFocus;
 }
 
+bool DrivenProcess::WaitForFocus(HWND form, HWND control) const {
+    if (WaitUntil(3000, [&] { return Focus(form) == control; })) return true;
+    if (GetForegroundWindow() == form) return false;
+    SetForegroundWindow(form);
+    return WaitUntil(kWaitMs, [&] { return Focus(form) == control; });
+}
+
 std::string DrivenProcess::FocusReport(HWND window) const {
     GUITHREADINFO info{};
     info.cbSize = sizeof(info);

@@ -78,6 +78,12 @@ public:
 
     // The control that has the keyboard focus in window's thread.
     HWND Focus(HWND window) const;
+    // Whether the focus ends up in control of form. Under Wine without a
+    // window manager the owner of a message box is sometimes not activated
+    // again when the box closes (the desktop keeps the foreground); a user
+    // would click into the window then, so the window is activated the way
+    // such a click does before the focus is looked at again.
+    bool WaitForFocus(HWND form, HWND control) const;
     // Where focus and activation are, in words, for failure messages.
     std::string FocusReport(HWND window) const;
 
