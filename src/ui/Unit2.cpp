@@ -57,8 +57,9 @@ TForm2::TForm2(TApplication& app) : TForm(app) {
 void TForm2::Button2Click() { Application().Terminate(); }
 
 // Each attempt gives the folder its plain name, reads the stored password,
-// locks the folder again with it and only then compares; so a wrong password
-// always leaves the folder locked with its record.
+// gives the folder its locked name again and only then compares; so a wrong
+// password always leaves the folder locked with its record. The attempt only
+// reads the record: a read-only dat.ini never stands in the way.
 void TForm2::Button1Click() {
     TApplication& app = Application();
     if (FolderPath.empty()) {
@@ -83,10 +84,10 @@ void TForm2::Button1Click() {
     std::string stored;
     try {
         stored = ReadStoredPassword(plainPath);
-        LockFolder(plainPath, stored);
     } catch (const std::exception& error) {
         RestoreLockAndRaise(plainPath, error);
     }
+    RenameToLocked(plainPath);  // raises: the folder keeps its plain name and its record
 
     if (*typed != stored) {
         app.MessageBox(msg::kWrongPassword, msg::kCaption, MB_ICONWARNING);

@@ -396,6 +396,35 @@ TEST_F(FormsTest, DecryptRelocksWhenTheRecordIsNotHex) {
     EXPECT_EQ(ReadBytes(folder + L".\\dat.ini"), record);
 }
 
+// An attempt only reads the record, so a read-only one does not block it.
+TEST_F(FormsTest, DecryptWorksWithAReadOnlyRecord) {
+    const std::wstring folder = LockedFolder(L"Photos", "abc");
+    ASSERT_TRUE(SetFileAttributesW(Extended(folder + L".\\dat.ini").c_str(), FILE_ATTRIBUTE_READONLY));
+    TForm2& form = ShowDecryptWindow(folder + L".");
+    form.Edit1.SetText(L"xyz");
+    Click(form.Button1);
+    EXPECT_EQ(ListNames(root_), std::vector<std::wstring>{L"Photos."});
+    form.Edit1.SetText(L"abc");
+    Click(form.Button1);
+    EXPECT_EQ(TakeBoxes(), (std::vector<Box>{kWrong, kUnlocked}));
+    EXPECT_EQ(ListNames(root_), std::vector<std::wstring>{L"Photos"});
+}
+
+// A locked folder without a record takes the empty password, and an attempt
+// never writes a record into it.
+TEST_F(FormsTest, DecryptOfAFolderWithoutRecord) {
+    const std::wstring folder = MakeFolder(L"Photos");
+    ASSERT_TRUE(MoveFileW(Extended(folder).c_str(), Extended(folder + L".").c_str()));
+    TForm2& form = ShowDecryptWindow(folder + L".");
+    form.Edit1.SetText(L"abc");
+    Click(form.Button1);
+    EXPECT_FALSE(Exists(folder + L".\\dat.ini"));
+    form.Edit1.SetText(L"");
+    Click(form.Button1);
+    EXPECT_EQ(TakeBoxes(), (std::vector<Box>{kWrong, kUnlocked}));
+    EXPECT_EQ(ListNames(root_), std::vector<std::wstring>{L"Photos"});
+}
+
 // When the folder cannot get its plain name, the user is told and it stays locked.
 TEST_F(FormsTest, DecryptReportsAnUnlockThatFails) {
     const std::wstring folder = LockedFolder(L"Photos", "abc");
