@@ -2,6 +2,7 @@
 # Builds everything and runs every test:
 #   build/native    portable core, native g++
 #   build/sanitize  the same under AddressSanitizer + UndefinedBehaviorSanitizer
+#   build/fuzz      libFuzzer targets (clang), each fuzzed for a bounded time
 #   build/windows   folderlock.exe and the Windows tests (MinGW-w64), run under Wine
 # Usage: scripts/test.sh
 set -eu
@@ -22,6 +23,12 @@ step "sanitizer build and tests"
 cmake -S . -B build/sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DFOLDERLOCK_SANITIZE=ON >/dev/null
 cmake --build build/sanitize -j "$jobs"
 ctest --test-dir build/sanitize -j "$jobs"
+
+step "fuzz build and bounded fuzzing"
+cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
+      -DFOLDERLOCK_FUZZ=ON -DFOLDERLOCK_TESTS=ON >/dev/null
+cmake --build build/fuzz -j "$jobs"
+ctest --test-dir build/fuzz -j "$jobs"
 
 step "Windows build and tests under Wine"
 cmake -S . -B build/windows -G Ninja -DCMAKE_BUILD_TYPE=MinSizeRel \

@@ -25,7 +25,7 @@ double Now() {
 
 double Median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
+    return (values[(values.size() - 1) / 2] + values[values.size() / 2]) / 2;
 }
 
 bool IsPlainFolderWithoutRecord(const std::wstring& folder) {

@@ -114,12 +114,3 @@ void UnlockFolder(const std::wstring& lockedPath) {
 bool LockedFolderExists(const std::wstring& lockedPath) {
     return IsLockedPath(lockedPath) && IsDirectory(NamesOf(PlainPath(lockedPath)).locked);
 }
-
-void RenameToLocked(const std::wstring& folderPath) {
-    CheckLockable(folderPath);
-    const FolderNames names = NamesOf(folderPath);
-    if (MoveFileW(names.plain.c_str(), names.locked.c_str())) return;
-
-    const DWORD error = GetLastError();
-    Fail(L"无法把文件夹" + Quoted(folderPath) + L"恢复为加密状态：" + SystemErrorText(error) + L"\n文件夹保持原名，没有加密。");
-}

@@ -32,10 +32,6 @@ void UnlockFolder(const std::wstring& lockedPath);
 // ends in "."), without changing anything.
 bool LockedFolderExists(const std::wstring& lockedPath);
 
-// Gives a plain folder its locked name again without touching its record;
-// used to restore the lock after an unlock attempt that could not go on.
-void RenameToLocked(const std::wstring& folderPath);
-
 // The record's raw value (any length), "" when the file, section or key is
 // missing. Reads only. Raises Exception when dat.ini is there but cannot be
 // read (a record that exists never reads as empty).

@@ -173,11 +173,14 @@ IniFileState TIniFile::WriteString(const std::string& section, const std::string
             : IniWrite(text.Narrow(), section, key, value);
     if (before.existed && after == before.bytes) return before;
 
-    if (WriteAll(path, after, !before.existed) != ERROR_SUCCESS) {
-        // Leave the file as it was: a half-written record must not stay.
+    const DWORD writeError = WriteAll(path, after, !before.existed);
+    if (writeError != ERROR_SUCCESS) {
+        // Leave the file as it was: a half-written record must not stay. A
+        // file that the creation found there already was made by another
+        // program since the read: it is not this write's to delete.
         if (before.existed) {
             WriteAll(path, before.bytes, false);
-        } else {
+        } else if (writeError != ERROR_FILE_EXISTS) {
             DeleteAll(path);
         }
         fail();

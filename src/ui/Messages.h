@@ -20,6 +20,5 @@ constexpr wchar_t kWrongPassword[] = L"您输入的密码错误，请重新输�
 constexpr wchar_t kNoLockedFolder[] = L"没有可解密的文件夹，请从加密的文件夹上右键启动解密程序！";
 constexpr wchar_t kLockedFolderMissing[] = L"没有找到加密的文件夹：";  // + path
 constexpr wchar_t kStillLocked[] = L"文件夹仍处于加密状态。";
-constexpr wchar_t kNowUnlocked[] = L"注意：文件夹现在没有加密，密码记录仍在其中，请重新加密。";
 
 }  // namespace msg

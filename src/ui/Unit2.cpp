@@ -8,23 +8,6 @@
 #include "ui/Main.h"
 #include "ui/Messages.h"
 
-namespace {
-
-// An attempt could not go on after the folder got its plain name: give it its
-// locked name back (its record is untouched) and raise the error together
-// with the truth about the folder's state.
-[[noreturn]] void RestoreLockAndRaise(const std::wstring& plainPath, const std::exception& error) {
-    std::wstring state = msg::kStillLocked;
-    try {
-        RenameToLocked(plainPath);
-    } catch (const std::exception&) {
-        state = msg::kNowUnlocked;
-    }
-    throw Exception(std::string(error.what()) + "\n" + WideToUtf8(state));
-}
-
-}  // namespace
-
 TForm2::TForm2(TApplication& app) : TForm(app) {
     Caption = L"解密窗口";
     Left = 401;
@@ -56,10 +39,9 @@ TForm2::TForm2(TApplication& app) : TForm(app) {
 
 void TForm2::Button2Click() { Application().Terminate(); }
 
-// Each attempt gives the folder its plain name, reads the stored password,
-// gives the folder its locked name again and only then compares; so a wrong
-// password always leaves the folder locked with its record. The attempt only
-// reads the record: a read-only dat.ini never stands in the way.
+// The stored password is read through the locked name, so a wrong password
+// or a record that cannot be read leaves the folder locked and untouched;
+// only the right password renames it.
 void TForm2::Button1Click() {
     TApplication& app = Application();
     if (FolderPath.empty()) {
@@ -79,23 +61,19 @@ void TForm2::Button1Click() {
         return;
     }
 
-    UnlockFolder(FolderPath);  // raises when the folder stays locked
-    const std::wstring plainPath = FolderPath.substr(0, FolderPath.size() - 1);
     std::string stored;
     try {
-        stored = ReadStoredPassword(plainPath);
+        stored = ReadLockedStoredPassword(FolderPath);
     } catch (const std::exception& error) {
-        RestoreLockAndRaise(plainPath, error);
+        throw Exception(std::string(error.what()) + "\n" + WideToUtf8(msg::kStillLocked));
     }
-    RenameToLocked(plainPath);  // raises: the folder keeps its plain name and its record
-
     if (*typed != stored) {
         app.MessageBox(msg::kWrongPassword, msg::kCaption, MB_ICONWARNING);
         Edit1.SetFocus();
         return;
     }
     UnlockFolder(FolderPath);  // raises when the folder stays locked
-    RemovePasswordRecord(plainPath);  // a record left behind is harmless
+    RemovePasswordRecord(FolderPath.substr(0, FolderPath.size() - 1));  // a record left behind is harmless
     app.MessageBox(msg::kUnlocked, msg::kCaption, MB_ICONINFORMATION);
     app.Terminate();
 }

@@ -12,7 +12,7 @@
 //       peak working set, for each program in turn (scripts/bench.sh).
 // Without these it runs the GoogleTest tests.
 #include "cipher/DES.h"
-#include "e2e/Driving.h"
+#include "e2e/Driving.h"  // <windows.h> first
 
 #include <gtest/gtest.h>
 #include <psapi.h>
@@ -42,8 +42,7 @@ std::wstring Widen(const std::string& utf8) {
 std::wstring& FolderLockExe() {
     static std::wstring exe = [] {
         wchar_t fromEnvironment[4096] = {};
-        if (GetEnvironmentVariableW(L"FOLDERLOCK_EXE", fromEnvironment, 4096) > 0)
-            return WindowsPath(fromEnvironment);
+        if (GetEnvironmentVariableW(L"FOLDERLOCK_EXE", fromEnvironment, 4096) > 0) return WindowsPath(fromEnvironment);
         return WindowsPath(Widen(FOLDERLOCK_EXE));
     }();
     return exe;
@@ -52,7 +51,9 @@ std::wstring& FolderLockExe() {
 // ---- Files, always through the \\?\ form: a locked folder's name ends in
 // "." and plain paths would lose that dot.
 
-std::wstring Long(const std::wstring& path) { return L"\\\\?\\" + path; }
+std::wstring Long(const std::wstring& path) {
+    return L"\\\\?\\" + path;
+}
 
 std::vector<std::wstring> Entries(const std::wstring& directory) {
     std::vector<std::wstring> names;
@@ -73,7 +74,9 @@ bool IsDirectory(const std::wstring& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-bool Exists(const std::wstring& path) { return GetFileAttributesW(Long(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool Exists(const std::wstring& path) {
+    return GetFileAttributesW(Long(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 std::string ReadBytes(const std::wstring& path) {
     HANDLE file = CreateFileW(Long(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -150,7 +153,8 @@ struct EncryptWindow {
 EncryptWindow OpenEncryptWindow(const DrivenProcess& app) {
     EncryptWindow window{app.WaitForWindow(kEncryptCaption), nullptr, nullptr};
     const std::vector<HWND> edits = Children(window.form, L"Edit");
-    if (edits.size() != 2) throw DriveError(L"the encrypt window has " + std::to_wstring(edits.size()) + L" edit boxes");
+    if (edits.size() != 2)
+        throw DriveError(L"the encrypt window has " + std::to_wstring(edits.size()) + L" edit boxes");
     window.first = edits[0];
     window.second = edits[1];
     return window;
@@ -159,7 +163,8 @@ EncryptWindow OpenEncryptWindow(const DrivenProcess& app) {
 HWND OpenDecryptWindow(const DrivenProcess& app, HWND* edit) {
     HWND form = app.WaitForWindow(kDecryptCaption);
     const std::vector<HWND> edits = Children(form, L"Edit");
-    if (edits.size() != 1) throw DriveError(L"the decrypt window has " + std::to_wstring(edits.size()) + L" edit boxes");
+    if (edits.size() != 1)
+        throw DriveError(L"the decrypt window has " + std::to_wstring(edits.size()) + L" edit boxes");
     *edit = edits[0];
     return form;
 }
@@ -172,7 +177,8 @@ void LockThroughEncryptWindow(const std::wstring& folder, const std::wstring& pa
     SetText(window.second, password);
     Click(ChildByText(window.form, L"Button", L"加密"));
     const SeenMessageBox box = app.WaitForMessageBox();
-    if (box.text != L"文件夹添加密码成功，请牢记您的密码！") throw DriveError(L"locking " + folder + L" said: " + box.text);
+    if (box.text != L"文件夹添加密码成功，请牢记您的密码！")
+        throw DriveError(L"locking " + folder + L" said: " + box.text);
     PressOk(box);
     app.WaitForExit();
 }
@@ -299,14 +305,15 @@ TEST_F(EndToEnd, SecondBoxKeepsTheFocusWhileThePasswordsDiffer) {
         bool warns;
     };
     const Move kMoves[] = {
-        {L"", false, true},       // empty second box: the mismatch warning, not the empty one
-        {L"abd", true, true},     // Shift+Tab back to the first box
-        {L"ABC", false, true},    // letter case counts
-        {L"abc ", false, true},   // so does a trailing blank
-        {L"abc", false, false},   // equal: the focus moves on to 退出
+        {L"", false, true},      // empty second box: the mismatch warning, not the empty one
+        {L"abd", true, true},    // Shift+Tab back to the first box
+        {L"ABC", false, true},   // letter case counts
+        {L"abc ", false, true},  // so does a trailing blank
+        {L"abc", false, false},  // equal: the focus moves on to 退出
     };
     for (const Move& move : kMoves) {
-        SCOPED_TRACE(Utf8(std::wstring(L"second box \"") + move.second + L"\"" + (move.shift ? L", Shift+Tab" : L", Tab")));
+        SCOPED_TRACE(
+            Utf8(std::wstring(L"second box \"") + move.second + L"\"" + (move.shift ? L", Shift+Tab" : L", Tab")));
         ASSERT_EQ(window.second, app.Focus(window.form));
         SetText(window.second, move.second);
         PressKey(window.form, VK_TAB, move.shift);
@@ -451,8 +458,9 @@ int BenchStartup(int runs, const std::vector<std::wstring>& exes) {
     for (size_t i = 0; i < exes.size(); ++i) {
         std::vector<double>& t = times[i];
         std::sort(t.begin(), t.end());
-        std::printf("STARTUP %u %.1f %.1f %.1f %llu\n", static_cast<unsigned>(i), t[t.size() / 2], t.front(),
-                    t.back(), static_cast<unsigned long long>(peak[i] / 1024));
+        const double median = (t[(t.size() - 1) / 2] + t[t.size() / 2]) / 2;
+        std::printf("STARTUP %u %.1f %.1f %.1f %llu\n", static_cast<unsigned>(i), median, t.front(), t.back(),
+                    static_cast<unsigned long long>(peak[i] / 1024));
     }
     std::fflush(stdout);
     return 0;

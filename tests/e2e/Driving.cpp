@@ -42,11 +42,10 @@ DriveError::DriveError(const std::wstring& message) : std::runtime_error(Utf8(me
 
 std::string Utf8(const std::wstring& text) {
     if (text.empty()) return {};
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                         nullptr, nullptr);
+    const int size =
+        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
     std::string bytes(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size, nullptr,
-                        nullptr);
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size, nullptr, nullptr);
     return bytes;
 }
 
@@ -84,7 +83,9 @@ DrivenProcess::~DrivenProcess() {
     if (info_.hThread) CloseHandle(info_.hThread);
 }
 
-bool DrivenProcess::Running() const { return WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT; }
+bool DrivenProcess::Running() const {
+    return WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT;
+}
 
 void DrivenProcess::Detach() {
     CloseHandle(info_.hProcess);
@@ -104,8 +105,8 @@ HWND DrivenProcess::Window(const std::wstring& caption, bool visibleOnly) const 
 HWND DrivenProcess::WaitForWindow(const std::wstring& caption, DWORD timeoutMs) const {
     HWND window = nullptr;
     if (!WaitUntil(timeoutMs, [&] { return (window = Window(caption, true)) != nullptr || !Running(); }) || !window)
-        throw DriveError(L"no visible window \"" + caption + L"\" after " + std::to_wstring(timeoutMs / 1000) +
-                         L" s" + (Running() ? L"" : L" (the program has ended)"));
+        throw DriveError(L"no visible window \"" + caption + L"\" after " + std::to_wstring(timeoutMs / 1000) + L" s" +
+                         (Running() ? L"" : L" (the program has ended)"));
     return window;
 }
 
@@ -131,7 +132,8 @@ SeenMessageBox DrivenProcess::WaitForMessageBox(DWORD timeoutMs) const {
 DWORD DrivenProcess::WaitForExit(DWORD timeoutMs) const {
     if (WaitForSingleObject(info_.hProcess, timeoutMs) != WAIT_OBJECT_0) {
         std::wstring shown;
-        if (HWND box = MessageBoxWindow()) shown = L" (a message box is open: " + WindowText(GetDlgItem(box, 0xFFFF)) + L")";
+        if (HWND box = MessageBoxWindow())
+            shown = L" (a message box is open: " + WindowText(GetDlgItem(box, 0xFFFF)) + L")";
         throw DriveError(L"the program is still running after " + std::to_wstring(timeoutMs / 1000) + L" s" + shown);
     }
     DWORD code = 0;
@@ -163,8 +165,8 @@ std::string DrivenProcess::FocusReport(HWND window) const {
         GetClassNameW(w, name, 64);
         return std::wstring(name) + L" \"" + WindowText(w) + L"\"";
     };
-    return Utf8(L"focus: " + describe(info.hwndFocus) + L", active: " + describe(info.hwndActive) +
-                L", foreground: " + describe(GetForegroundWindow()));
+    return Utf8(L"focus: " + describe(info.hwndFocus) + L", active: " + describe(info.hwndActive) + L", foreground: " +
+                describe(GetForegroundWindow()));
 }
 
 std::vector<HWND> Children(HWND parent, const std::wstring& className) {
@@ -200,8 +202,7 @@ std::wstring WindowText(HWND window) {
     wchar_t text[1024] = {};
     DWORD_PTR length = 0;
     // With a timeout: a hung program must not hang the driver.
-    if (!SendMessageTimeoutW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000,
-                             &length))
+    if (!SendMessageTimeoutW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000, &length))
         return {};
     return std::wstring(text, std::min<size_t>(length, 1023));
 }

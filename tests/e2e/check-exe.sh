@@ -15,7 +15,7 @@ if [ -z "$dlls" ]; then
 fi
 allowed='^(kernel32|user32|gdi32|comctl32|shell32|advapi32|msvcrt|ucrtbase|api-ms-win-[a-z0-9-]+)\.dll$'
 while IFS= read -r dll; do
-    lower=$(printf '%s' "$dll" | tr 'A-Z' 'a-z')
+    lower=$(printf '%s' "$dll" | tr '[:upper:]' '[:lower:]')
     if printf '%s\n' "$lower" | grep -Eq "$allowed"; then
         echo "ok    $dll"
     else

@@ -1,0 +1,105 @@
+#!/usr/bin/env bash
+# Performance figures of folderlock.exe, printed as a Markdown table (for the
+# README). Measured, not asserted: no test fails on a figure.
+#   start-up  from CreateProcess until the window is visible and the program
+#             waits for input, folderlock.exe next to a minimal Win32 program
+#             that only opens a window (scripts/bench/MinimalWindow.cpp), taking
+#             turns under the same Wine; median of RUNS runs each, and the ratio;
+#   lock      LockFolder, then UnlockFolder and RemovePasswordRecord, called
+#             from the lock library directly (scripts/bench/LockBench.cpp) on
+#             an empty folder and on one with 20,000 small files and a 1 GB
+#             (sparse) file; median of LOCK_RUNS runs, and the ratio;
+#   memory    peak working set of each program with its window open;
+#   file      size of the release folderlock.exe and the DLLs it imports.
+# Usage: scripts/bench.sh [BUILD_DIR]     (default build/bench)
+#   RUNS=10 LOCK_RUNS=7; NO_BUILD=1 takes the programs in BUILD_DIR as they are.
+# Builds with -DFOLDERLOCK_BENCH=ON (MinGW, MinSizeRel, as the release), runs
+# under Wine in a throwaway prefix with the tests' settings, on a private Xvfb.
+set -eu
+cd "$(dirname "$0")/.."
+root=$PWD
+build=${1:-build/bench}
+runs=${RUNS:-10}
+lock_runs=${LOCK_RUNS:-7}
+cxx=x86_64-w64-mingw32-g++-posix
+objdump=x86_64-w64-mingw32-objdump
+
+if [ "${NO_BUILD:-0}" != 1 ]; then
+    echo "building..." >&2
+    if [ -f "$build/CMakeCache.txt" ]; then
+        cmake -S . -B "$build" -DFOLDERLOCK_BENCH=ON >/dev/null
+    else
+        cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=MinSizeRel \
+              -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DFOLDERLOCK_BENCH=ON >/dev/null
+    fi
+    cmake --build "$build" --target folderlock e2e_tests lock_bench >/dev/null
+    "$cxx" -O2 -static -s -municode -mwindows scripts/bench/MinimalWindow.cpp -o "$build/MinimalWindow.exe"
+fi
+exe=$root/$build/folderlock.exe
+minimal=$root/$build/MinimalWindow.exe
+driver=$root/$build/tests/e2e/e2e_tests.exe
+lock_bench=$root/$build/bench/lock_bench.exe
+
+work=$(mktemp -d /tmp/folderlock-bench.XXXXXX)
+prefix=$work/prefix
+xvfb_pid=
+cleanup() {
+    WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
+    if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; fi
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
+xvfb_pid=$!
+for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
+DISPLAY=":$(head -n1 "$work/display")"
+export DISPLAY
+
+echo "preparing a Wine prefix..." >&2
+tests/wine-prefix.sh setup "$prefix" >/dev/null 2>&1
+export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+
+# One warm-up start of each, so that the first timed run does not pay for
+# Wine loading its own DLLs from disk.
+wine "$driver" --bench-startup 1 "$exe" "$minimal" >/dev/null 2>&1 || true
+
+echo "start-up: $runs runs each..." >&2
+wine "$driver" --bench-startup "$runs" "$exe" "$minimal" >"$work/startup.out" 2>"$work/startup.err" || {
+    cat "$work/startup.err" >&2
+    exit 1
+}
+startup() { tr -d '\r' <"$work/startup.out" | awk -v i="$1" -v f="$2" '$1 == "STARTUP" && $2 == i { print $f }'; }
+start_app=$(startup 0 3) start_app_min=$(startup 0 4) start_app_max=$(startup 0 5) peak_app=$(startup 0 6)
+start_min=$(startup 1 3) start_min_min=$(startup 1 4) start_min_max=$(startup 1 5) peak_min=$(startup 1 6)
+
+echo "lock and unlock: $lock_runs runs each..." >&2
+bench=$prefix/drive_c/bench
+mkdir -p "$bench/empty" "$bench/full"
+# 20,000 files of 100 bytes, and one sparse 1 GB file.
+head -c 2000000 /dev/urandom | split -b 100 -a 5 -d - "$bench/full/file"
+truncate -s 1G "$bench/full/big.bin"
+files=$(find "$bench/full" -type f | wc -l)
+wine "$lock_bench" "$lock_runs" 'C:\bench\empty' 'C:\bench\full' >"$work/lock.out" 2>"$work/lock.err" || {
+    cat "$work/lock.err" >&2
+    exit 1
+}
+lock() { tr -d '\r' <"$work/lock.out" | awk -v i="$1" -v f="$2" '$1 == "LOCK" && $2 == i { print $f }'; }
+
+size=$(stat -c %s "$exe")
+dlls=$("$objdump" -p "$exe" | sed -n 's/^[[:space:]]*DLL Name:[[:space:]]*//p' | tr -d '\r' | paste -sd ' ' | sed 's/ /, /g')
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "-" }'; }
+
+cat <<EOF
+
+Measured $(date +%Y-%m-%d) under $(wine --version 2>/dev/null) on $(nproc) CPU(s), Xvfb, no window manager.
+
+| Figure | folderlock.exe | Baseline | Ratio |
+|---|---:|---:|---:|
+| Start-up until the window is shown and idle, median of $runs (ms) | $start_app (min $start_app_min, max $start_app_max) | $start_min (min $start_min_min, max $start_min_max), minimal window | $(ratio "$start_app" "$start_min") |
+| Peak working set, window open (KiB) | $peak_app | $peak_min, minimal window | $(ratio "$peak_app" "$peak_min") |
+| Lock + unlock, empty folder, median of $lock_runs (ms) | $(lock 0 5) (lock $(lock 0 3), unlock $(lock 0 4)) | | |
+| Lock + unlock, $files files / 1 GB, median of $lock_runs (ms) | $(lock 1 5) (lock $(lock 1 3), unlock $(lock 1 4)) | $(lock 0 5), empty folder | $(ratio "$(lock 1 5)" "$(lock 0 5)") |
+| Size of folderlock.exe (bytes) | $size | | |
+| Imported DLLs | $dlls | | |
+EOF
