@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <cstddef>
 #include <optional>
 #include <string_view>
@@ -56,29 +57,89 @@ DWORD ReadAll(const std::wstring& path, std::string& bytes) {
 // Windows refuses to write or delete a read-only file; asked here too,
 // because Wine run by root leaves that to the Unix permissions, which do not
 // stop root.
-bool IsReadOnly(const std::wstring& path) {
-    const DWORD attributes = GetFileAttributesW(path.c_str());
+bool IsReadOnly(DWORD attributes) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
 }
 
-bool DeleteAll(const std::wstring& path) { return !IsReadOnly(path) && DeleteFileW(path.c_str()) != 0; }
+bool DeleteAll(const std::wstring& path) {
+    return !IsReadOnly(GetFileAttributesW(path.c_str())) && DeleteFileW(path.c_str()) != 0;
+}
 
-// Makes the file hold exactly bytes, flushed to disk. create: the file must
-// not exist yet (CREATE_NEW); otherwise it must exist and is overwritten in
-// place, which keeps its attributes, and cut to the new length.
-DWORD WriteAll(const std::wstring& path, std::string_view bytes, bool create) {
-    if (!create && IsReadOnly(path)) return ERROR_ACCESS_DENIED;
-    UniqueHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                  create ? CREATE_NEW : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.valid()) return GetLastError();
+// Writes all of bytes to file and flushes them to disk.
+DWORD WriteFlushed(HANDLE file, std::string_view bytes) {
     while (!bytes.empty()) {
         const DWORD chunk = bytes.size() > (1u << 20) ? (1u << 20) : static_cast<DWORD>(bytes.size());
         DWORD written = 0;
-        if (!WriteFile(file.get(), bytes.data(), chunk, &written, nullptr)) return GetLastError();
+        if (!WriteFile(file, bytes.data(), chunk, &written, nullptr)) return GetLastError();
         bytes.remove_prefix(written);
     }
-    if (!SetEndOfFile(file.get()) || !FlushFileBuffers(file.get())) return GetLastError();
-    return ERROR_SUCCESS;
+    return FlushFileBuffers(file) ? ERROR_SUCCESS : GetLastError();
+}
+
+// Creates the file, which must not exist yet (CREATE_NEW), with attributes,
+// holding exactly bytes, flushed to disk. created tells whether the file was
+// made (and is this call's to delete when the writing fails).
+DWORD CreateWith(const std::wstring& path, std::string_view bytes, DWORD attributes, bool& created) {
+    UniqueHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, attributes, nullptr));
+    created = file.valid();
+    if (!created) return GetLastError();
+    return WriteFlushed(file.get(), bytes);
+}
+
+// A new file holding exactly bytes. When the writing fails the partial file is
+// deleted; a file that was there already (another program made it since this
+// one looked) is not this call's and stays. A crash in the middle can leave a
+// cut-short file; it holds nothing but what this program was writing.
+DWORD CreateWhole(const std::wstring& path, std::string_view bytes) {
+    bool created = false;
+    const DWORD error = CreateWith(path, bytes, FILE_ATTRIBUTE_NORMAL, created);
+    if (error != ERROR_SUCCESS && created) DeleteFileW(path.c_str());
+    return error;
+}
+
+// The attributes that a replacement takes over from the file it replaces.
+constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
+
+// Gives an existing file the content bytes so that at every moment the file
+// on disk holds either all of its old content or all of the new: the bytes
+// go to a temporary file in the same folder, which is flushed and then
+// renamed over the file in one step (MoveFileExW, MOVEFILE_REPLACE_EXISTING).
+// The temporary file is made with the file's hidden, system and archive
+// attributes; its permissions are those the folder gives a new file.
+// ReplaceFileW, which would keep more, is not used: under Wine it drops the
+// replaced file's attributes and does its work in several steps.
+//
+// A failure that this call sees deletes the temporary file (only a failing
+// delete can leave it) and leaves the file untouched. A crash between
+// creating the temporary file and the rename leaves it behind, as
+// "<name>.<process id>.<n>.tmp" beside the file: a name no user file has.
+DWORD ReplaceWhole(const std::wstring& path, std::string_view bytes) {
+    static std::atomic<unsigned> counter{0};
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return GetLastError();
+    if (IsReadOnly(attributes)) return ERROR_ACCESS_DENIED;
+    const DWORD kept = (attributes & kKeptAttributes) != 0 ? attributes & kKeptAttributes : FILE_ATTRIBUTE_NORMAL;
+    const std::wstring prefix = path + L"." + std::to_wstring(GetCurrentProcessId()) + L".";
+
+    // A name left by an earlier crash of a process with the same id is
+    // passed over: CREATE_NEW never opens an existing file.
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::wstring temporary = prefix + std::to_wstring(counter++) + L".tmp";
+        bool created = false;
+        DWORD error = CreateWith(temporary, bytes, kept, created);
+        if (!created) {
+            if (error == ERROR_FILE_EXISTS) continue;
+            return error;
+        }
+        if (error == ERROR_SUCCESS &&
+            MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+            return ERROR_SUCCESS;
+        }
+        if (error == ERROR_SUCCESS) error = GetLastError();
+        DeleteFileW(temporary.c_str());
+        return error;
+    }
+    return ERROR_FILE_EXISTS;
 }
 
 // The file's text in the form IniText edits: code page 936 bytes, or UTF-16
@@ -173,18 +234,9 @@ IniFileState TIniFile::WriteString(const std::string& section, const std::string
             : IniWrite(text.Narrow(), section, key, value);
     if (before.existed && after == before.bytes) return before;
 
-    const DWORD writeError = WriteAll(path, after, !before.existed);
-    if (writeError != ERROR_SUCCESS) {
-        // Leave the file as it was: a half-written record must not stay. A
-        // file that the creation found there already was made by another
-        // program since the read: it is not this write's to delete.
-        if (before.existed) {
-            WriteAll(path, before.bytes, false);
-        } else if (writeError != ERROR_FILE_EXISTS) {
-            DeleteAll(path);
-        }
-        fail();
-    }
+    // A failed replacement leaves the old file untouched; a failed creation
+    // deletes what it made.
+    if ((before.existed ? ReplaceWhole(path, after) : CreateWhole(path, after)) != ERROR_SUCCESS) fail();
     return before;
 }
 
@@ -202,9 +254,7 @@ bool TIniFile::DeleteKey(const std::string& section, const std::string& key) {
     const std::string after = text.Bytes(narrow, wide);
     if (after == bytes) return true;
     if (utf16 ? IniIsBlank(wide) : IniIsBlank(narrow)) return DeleteAll(path);
-    if (WriteAll(path, after, false) == ERROR_SUCCESS) return true;
-    WriteAll(path, bytes, false);
-    return false;
+    return ReplaceWhole(path, after) == ERROR_SUCCESS;
 }
 
 bool TIniFile::Restore(const IniFileState& before) {
@@ -213,5 +263,5 @@ bool TIniFile::Restore(const IniFileState& before) {
     const DWORD error = ReadAll(path, now);
     if (!before.existed) return IsMissing(error) || DeleteAll(path);
     if (error == ERROR_SUCCESS && now == before.bytes) return true;
-    return WriteAll(path, before.bytes, IsMissing(error)) == ERROR_SUCCESS;
+    return (IsMissing(error) ? CreateWhole(path, before.bytes) : ReplaceWhole(path, before.bytes)) == ERROR_SUCCESS;
 }

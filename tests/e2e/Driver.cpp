@@ -285,44 +285,48 @@ TEST_F(EndToEnd, LocksAndUnlocksAFolderThroughBothWindows) {
 }
 
 // Edit2Exit: the focus cannot leave the second box while the two texts
-// differ, whichever way it leaves; Tab and Shift+Tab are real key presses
-// handled by the program's own dialog navigation.
+// differ, whether it leaves by Tab (handled by the program's own dialog
+// navigation) or by a click into the first box.
 TEST_F(EndToEnd, SecondBoxKeepsTheFocusWhileThePasswordsDiffer) {
     DrivenProcess app(FolderLockExe(), {folder_});
     const EncryptWindow window = OpenEncryptWindow(app);
     HWND quit = ChildByText(window.form, L"Button", L"退出");
-    ASSERT_TRUE(WaitUntil(kWaitMs, [&] { return app.Focus(window.form) == window.first; }))
-        << "the window opens with the focus in the first box";
+    ASSERT_TRUE(app.WaitForFocus(window.form, window.first))
+        << "the window opens with the focus in the first box; " << app.FocusReport(window.form);
 
     SetText(window.first, L"abc");
-    PressKey(window.form, VK_TAB);  // leaving the first box never warns
-    ASSERT_TRUE(WaitUntil(kWaitMs, [&] { return app.Focus(window.form) == window.second; }));
+    PressTab(window.first);  // leaving the first box never warns
+    ASSERT_TRUE(app.WaitForFocus(window.form, window.second)) << app.FocusReport(window.form);
     ASSERT_EQ(nullptr, app.MessageBoxWindow());
 
+    enum class Leave { Tab, ClickIntoFirstBox };
     struct Move {
         const wchar_t* second;
-        bool shift;
+        Leave leave;
         bool warns;
     };
     const Move kMoves[] = {
-        {L"", false, true},      // empty second box: the mismatch warning, not the empty one
-        {L"abd", true, true},    // Shift+Tab back to the first box
-        {L"ABC", false, true},   // letter case counts
-        {L"abc ", false, true},  // so does a trailing blank
-        {L"abc", false, false},  // equal: the focus moves on to 退出
+        {L"", Leave::Tab, true},                  // empty: the mismatch warning, not the empty one
+        {L"abd", Leave::ClickIntoFirstBox, true},
+        {L"ABC", Leave::Tab, true},               // letter case counts
+        {L"abc ", Leave::Tab, true},              // so does a trailing blank
+        {L"abc", Leave::Tab, false},              // equal: the focus moves on to 退出
     };
     for (const Move& move : kMoves) {
-        SCOPED_TRACE(
-            Utf8(std::wstring(L"second box \"") + move.second + L"\"" + (move.shift ? L", Shift+Tab" : L", Tab")));
-        ASSERT_EQ(window.second, app.Focus(window.form));
+        SCOPED_TRACE(Utf8(std::wstring(L"second box \"") + move.second + L"\", " +
+                          (move.leave == Leave::Tab ? L"Tab" : L"click into the first box")));
+        ASSERT_TRUE(app.WaitForFocus(window.form, window.second)) << app.FocusReport(window.form);
         SetText(window.second, move.second);
-        PressKey(window.form, VK_TAB, move.shift);
+        if (move.leave == Leave::Tab)
+            PressTab(window.second);
+        else
+            ClickInto(window.first);
         if (move.warns) {
             ExpectMessageBox(app, kBoxCaption, L"两次输入的密码不一致，请重新输入！");
             EXPECT_TRUE(app.WaitForFocus(window.form, window.second))
                 << "the focus goes back to the second box; " << app.FocusReport(window.form);
         } else {
-            EXPECT_TRUE(WaitUntil(kWaitMs, [&] { return app.Focus(window.form) == quit; }));
+            EXPECT_TRUE(app.WaitForFocus(window.form, quit)) << app.FocusReport(window.form);
             Sleep(500);
             EXPECT_EQ(nullptr, app.MessageBoxWindow());
         }

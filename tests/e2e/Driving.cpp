@@ -226,26 +226,19 @@ void PressOk(const SeenMessageBox& box) {
         throw DriveError(L"the message box \"" + box.text + L"\" did not close on OK");
 }
 
-void PressKey(HWND window, WORD key, bool shift) {
-    // Keyboard input goes to the foreground window's thread; another test's
-    // window may have taken the foreground meanwhile, so set it every time.
-    if (!WaitUntil(kWaitMs, [&] {
-            SetForegroundWindow(window);
-            return GetForegroundWindow() == window;
-        }))
-        throw DriveError(L"cannot bring \"" + WindowText(window) + L"\" to the foreground for a key press");
-    std::vector<INPUT> inputs;
-    auto add = [&](WORD vk, DWORD flags) {
-        INPUT input{};
-        input.type = INPUT_KEYBOARD;
-        input.ki.wVk = vk;
-        input.ki.dwFlags = flags;
-        inputs.push_back(input);
-    };
-    if (shift) add(VK_SHIFT, 0);
-    add(key, 0);
-    add(key, KEYEVENTF_KEYUP);
-    if (shift) add(VK_SHIFT, KEYEVENTF_KEYUP);
-    if (SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) != inputs.size())
-        throw DriveError(L"SendInput failed (error " + std::to_wstring(GetLastError()) + L")");
+// Posted to the control itself, not sent through the keyboard: the program's
+// own message loop hands the key to its dialog navigation, as for a real key
+// press, but nothing can reach another program's window that happens to be
+// in the foreground (tests run in parallel on one display).
+void PressTab(HWND control) {
+    constexpr LPARAM kTabScanCode = 0x0F << 16;
+    if (!PostMessageW(control, WM_KEYDOWN, VK_TAB, kTabScanCode | 1) ||
+        !PostMessageW(control, WM_KEYUP, VK_TAB, kTabScanCode | 1 | (LPARAM{3} << 30)))
+        throw DriveError(L"cannot press Tab in a control");
+}
+
+void ClickInto(HWND control) {
+    const LPARAM at = MAKELPARAM(4, 4);  // inside the control's client area
+    if (!PostMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, at) || !PostMessageW(control, WM_LBUTTONUP, 0, at))
+        throw DriveError(L"cannot click into a control");
 }

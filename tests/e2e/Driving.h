@@ -107,6 +107,8 @@ void Click(HWND button);
 // Presses OK (IDOK) of a message box and waits until it has gone.
 void PressOk(const SeenMessageBox& box);
 
-// Types one key (with Shift when shift) into window, which is made the
-// foreground window first so that real keyboard input reaches it.
-void PressKey(HWND window, WORD key, bool shift = false);
+// Presses Tab in control, which should have the focus.
+void PressTab(HWND control);
+
+// A mouse click into control (an edit box: the focus moves into it).
+void ClickInto(HWND control);

@@ -9,6 +9,7 @@
 #include "ui/Main.h"
 #include "ui/Messages.h"
 #include "ui/Unit2.h"
+#include "win/ImportPatch.h"
 #include "win/ScratchRegistry.h"
 #include "win/TestFolders.h"
 
@@ -112,6 +113,24 @@ TEST_F(FormsTest, CreatingTheEncryptWindowWritesTheMenuEntry) {
     EXPECT_TRUE(ScratchRegistry::ReadDefault(HKEY_CLASSES_ROOT, kMenuKey, text));
     EXPECT_EQ(text, L"加密/解密文件夹");
     EXPECT_TRUE(boxes_.empty());
+}
+
+LSTATUS WINAPI RefuseSetValue(HKEY, LPCWSTR, DWORD, DWORD, const BYTE*, DWORD) { return ERROR_ACCESS_DENIED; }
+
+// A registry error while the window is created is shown, the rest of the
+// creation handler is skipped, and start-up goes on with the window.
+TEST_F(FormsTest, MenuWriteErrorDuringCreationIsShownAndStartUpGoesOn) {
+    FolderPath.clear();
+    {
+        ImportPatch patch("RegSetValueExW", reinterpret_cast<ULONG_PTR>(&RefuseSetValue));
+        ASSERT_TRUE(patch.Active());
+        TForm1& form = app_.CreateForm<TForm1>();
+        EXPECT_EQ(app_.MainForm(), &form);
+        EXPECT_NE(form.Handle(), nullptr);
+    }
+    EXPECT_EQ(TakeBoxes(), (std::vector<Box>{{L"Failed to set data for ''", kTitle, MB_ICONERROR}}));
+    EXPECT_TRUE(FolderPath.empty());
+    app_.CreateForm<TForm2>();  // start-up goes on
 }
 
 TEST_F(FormsTest, EncryptWindowStartsInFirstBoxAndTabCyclesInOrder) {
