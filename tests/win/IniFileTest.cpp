@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -85,6 +86,58 @@ TEST_F(IniFileTest, RestoreUndoesWrite) {
     EXPECT_EQ("[a]\r\nx=1\r\n[111]\r\nkey=V\r\n", ReadBytes(path));
     EXPECT_TRUE(ini.Restore(old));
     EXPECT_EQ("[a]\r\nx=1", ReadBytes(path));
+}
+
+// An existing file is replaced whole through a temporary file and a rename:
+// every edit that rewrites it leaves the new bytes, the file's hidden and
+// system attributes, and no other file in the folder.
+TEST_F(IniFileTest, RewriteKeepsAttributesAndLeavesNoTemporaryFile) {
+    const std::wstring path = root_ + L"\\dat.ini";
+    const std::string viewer = "[view]\r\nmode=list\r\n";
+    const std::string record = "[111]\r\nkey=V\r\n";
+    struct Case {
+        const char* name;
+        std::string before;
+        std::function<bool(TIniFile&)> edit;
+        std::string after;
+    };
+    const std::vector<Case> cases = {
+        {"write", viewer, [](TIniFile& ini) { return ini.WriteString("111", "key", "V").existed; }, viewer + record},
+        {"delete the entry", viewer + record, [](TIniFile& ini) { return ini.DeleteKey("111", "key"); }, viewer},
+        {"restore", viewer + record, [&viewer](TIniFile& ini) { return ini.Restore({true, viewer}); }, viewer},
+    };
+    const DWORD hiddenSystem = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    for (const DWORD attributes : {DWORD{FILE_ATTRIBUTE_NORMAL}, hiddenSystem}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(c.name) + ", attributes " + std::to_string(attributes));
+            WriteBytes(path, c.before);
+            ASSERT_TRUE(SetFileAttributesW(Extended(path).c_str(), attributes));
+            TIniFile ini(path);
+            EXPECT_TRUE(c.edit(ini));
+            EXPECT_EQ(c.after, ReadBytes(path));
+            const DWORD now = GetFileAttributesW(Extended(path).c_str());
+            EXPECT_EQ(attributes & hiddenSystem, now & hiddenSystem);
+            EXPECT_EQ(std::vector<std::wstring>{L"dat.ini"}, ListNames(root_));
+            SetFileAttributesW(Extended(path).c_str(), FILE_ATTRIBUTE_NORMAL);
+        }
+    }
+}
+
+// A file that another program holds open cannot be replaced: the rewrite
+// fails, the file keeps its bytes and the temporary file is gone again.
+TEST_F(IniFileTest, RewriteOfFileHeldOpenFailsCleanly) {
+    const std::wstring path = root_ + L"\\dat.ini";
+    const std::string before = "[view]\r\nmode=list\r\n[111]\r\nkey=V\r\n";
+    WriteBytes(path, before);
+    HANDLE held = CreateFileW(Extended(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    TIniFile ini(path);
+    EXPECT_THROW(ini.WriteString("111", "key", "W"), Exception);
+    EXPECT_FALSE(ini.DeleteKey("111", "key"));
+    CloseHandle(held);
+    EXPECT_EQ(before, ReadBytes(path));
+    EXPECT_EQ(std::vector<std::wstring>{L"dat.ini"}, ListNames(root_));
 }
 
 TEST_F(IniFileTest, ReadStringDefaults) {
