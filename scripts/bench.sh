@@ -75,16 +75,17 @@ start_min=$(startup 1 3) start_min_min=$(startup 1 4) start_min_max=$(startup 1 
 
 echo "lock and unlock: $lock_runs runs each..." >&2
 bench=$prefix/drive_c/bench
-mkdir -p "$bench/empty" "$bench/full"
-# 20,000 files of 100 bytes, and one sparse 1 GB file.
+mkdir -p "$bench/empty" "$bench/full" "$bench/big"
+# 20,000 files of 100 bytes, and one sparse 1 GB file; and the 1 GB file alone.
 head -c 2000000 /dev/urandom | split -b 100 -a 5 -d - "$bench/full/file"
-truncate -s 1G "$bench/full/big.bin"
+truncate -s 1G "$bench/full/big.bin" "$bench/big/big.bin"
 files=$(find "$bench/full" -type f | wc -l)
-wine "$lock_bench" "$lock_runs" 'C:\bench\empty' 'C:\bench\full' >"$work/lock.out" 2>"$work/lock.err" || {
+wine "$lock_bench" "$lock_runs" 'C:\bench\empty' 'C:\bench\full' 'C:\bench\big' >"$work/lock.out" 2>"$work/lock.err" || {
     cat "$work/lock.err" >&2
     exit 1
 }
 lock() { tr -d '\r' <"$work/lock.out" | awk -v i="$1" -v f="$2" '$1 == "LOCK" && $2 == i { print $f }'; }
+floor() { tr -d '\r' <"$work/lock.out" | awk -v i="$1" '$1 == "FLOOR" && $2 == i { print $3 }'; }
 
 size=$(stat -c %s "$exe")
 dlls=$("$objdump" -p "$exe" | sed -n 's/^[[:space:]]*DLL Name:[[:space:]]*//p' | tr -d '\r' | paste -sd ' ' | sed 's/ /, /g')
@@ -99,7 +100,9 @@ Measured $(date +%Y-%m-%d) under $(wine --version 2>/dev/null) on $(nproc) CPU(s
 | Start-up until the window is shown and idle, median of $runs (ms) | $start_app (min $start_app_min, max $start_app_max) | $start_min (min $start_min_min, max $start_min_max), minimal window | $(ratio "$start_app" "$start_min") |
 | Peak working set, window open (KiB) | $peak_app | $peak_min, minimal window | $(ratio "$peak_app" "$peak_min") |
 | Lock + unlock, empty folder, median of $lock_runs (ms) | $(lock 0 5) (lock $(lock 0 3), unlock $(lock 0 4)) | | |
+| Lock + unlock, one 1 GB file, median of $lock_runs (ms) | $(lock 2 5) (lock $(lock 2 3), unlock $(lock 2 4)) | $(lock 0 5), empty folder | $(ratio "$(lock 2 5)" "$(lock 0 5)") |
 | Lock + unlock, $files files / 1 GB, median of $lock_runs (ms) | $(lock 1 5) (lock $(lock 1 3), unlock $(lock 1 4)) | $(lock 0 5), empty folder | $(ratio "$(lock 1 5)" "$(lock 0 5)") |
+| Create + delete one new file among $files files: the floor of any record write (ms) | $(floor 1) | $(floor 0), empty folder | $(ratio "$(floor 1)" "$(floor 0)") |
 | Size of folderlock.exe (bytes) | $size | | |
 | Imported DLLs | $dlls | | |
 EOF

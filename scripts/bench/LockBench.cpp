@@ -3,7 +3,10 @@
 //   lock_bench RUNS FOLDER...
 // prints, per folder, "LOCK <index> <lock ms> <unlock ms> <total ms>", each the
 // median over RUNS runs, and fails when a run does not leave the folder plain
-// and without its record again.
+// and without its record again. It also prints "FLOOR <index> <ms>": creating
+// and deleting one new file in the folder, the least that writing a record
+// there can cost (under Wine, looking up a name that does not exist reads the
+// whole directory, so this grows with the number of entries).
 #include "lock/FolderLock.h"
 
 #include <windows.h>
@@ -61,7 +64,17 @@ int wmain(int argc, wchar_t** argv) {
                 unlock.push_back(unlocked - locked);
                 total.push_back(unlocked - start);
             }
+            std::vector<double> floor;
+            const std::wstring probe = L"\\\\?\\" + folder + L"\\bench-probe.tmp";
+            for (int run = 0; run < runs; ++run) {
+                const double start = Now();
+                HANDLE file = CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+                if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+                DeleteFileW(probe.c_str());
+                floor.push_back(Now() - start);
+            }
             std::printf("LOCK %d %.2f %.2f %.2f\n", f - 2, Median(lock), Median(unlock), Median(total));
+            std::printf("FLOOR %d %.2f\n", f - 2, Median(floor));
         }
     } catch (const std::exception& error) {
         std::fprintf(stderr, "error: %s\n", error.what());

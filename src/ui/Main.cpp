@@ -7,8 +7,6 @@
 #include "shell/FolderMenu.h"
 #include "ui/Messages.h"
 
-#include <shellapi.h>
-
 std::wstring FolderPath;
 
 namespace {
@@ -18,6 +16,18 @@ constexpr wchar_t kHomePageText[] = L"鹭汀软件：访问主页获取更新与
 constexpr wchar_t kHomePage[] = L"https://folderlock.example.com/";
 
 constexpr COLORREF kBlue = RGB(0, 0, 255);
+
+// Opens url in the user's browser. shell32 is loaded only here, on a click:
+// linked at start-up it would bring in most of the shell's libraries and
+// slow every start of the program for a link that is rarely used.
+void OpenInBrowser(const wchar_t* url) {
+    HMODULE shell = LoadLibraryW(L"shell32.dll");
+    if (!shell) return;
+    using ShellExecuteFn = HINSTANCE(WINAPI*)(HWND, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, INT);
+    const auto shellExecute =
+        reinterpret_cast<ShellExecuteFn>(reinterpret_cast<void (*)()>(GetProcAddress(shell, "ShellExecuteW")));
+    if (shellExecute) shellExecute(nullptr, L"open", url, nullptr, nullptr, SW_SHOWNORMAL);
+}
 
 }  // namespace
 
@@ -125,4 +135,4 @@ void TForm1::Edit2Exit() {
 
 void TForm1::Button2Click() { RemoveFolderMenu(Application()); }
 
-void TForm1::Label2Click() { ShellExecuteW(nullptr, L"open", kHomePage, nullptr, nullptr, SW_SHOWNORMAL); }
+void TForm1::Label2Click() { OpenInBrowser(kHomePage); }
