@@ -13,127 +13,18 @@
 // Without these it runs the GoogleTest tests.
 #include "cipher/DES.h"
 #include "e2e/Driving.h"  // <windows.h> first
+#include "e2e/Disk.h"
+#include "e2e/Program.h"
 
 #include <gtest/gtest.h>
 #include <psapi.h>
 
 #include <algorithm>
 #include <cstdio>
-#include <map>
 #include <string>
 #include <vector>
 
 namespace {
-
-constexpr wchar_t kEncryptCaption[] = L"文件夹加密-鹭汀软件2.0";
-constexpr wchar_t kDecryptCaption[] = L"解密窗口";
-constexpr wchar_t kBoxCaption[] = L"系统";
-
-std::wstring Widen(const std::string& utf8) {
-    if (utf8.empty()) return {};
-    const int size = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring text(static_cast<size_t>(size), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), text.data(), size);
-    return text;
-}
-
-// The program under test: FOLDERLOCK_EXE from the environment, else the
-// build's own folderlock.exe; the helper modes name it themselves.
-std::wstring& FolderLockExe() {
-    static std::wstring exe = [] {
-        wchar_t fromEnvironment[4096] = {};
-        if (GetEnvironmentVariableW(L"FOLDERLOCK_EXE", fromEnvironment, 4096) > 0) return WindowsPath(fromEnvironment);
-        return WindowsPath(Widen(FOLDERLOCK_EXE));
-    }();
-    return exe;
-}
-
-// ---- Files, always through the \\?\ form: a locked folder's name ends in
-// "." and plain paths would lose that dot.
-
-std::wstring Long(const std::wstring& path) {
-    return L"\\\\?\\" + path;
-}
-
-std::vector<std::wstring> Entries(const std::wstring& directory) {
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW(Long(directory + L"\\*").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return names;
-    do {
-        const std::wstring name = data.cFileName;
-        if (name != L"." && name != L"..") names.push_back(name);
-    } while (FindNextFileW(find, &data));
-    FindClose(find);
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-bool IsDirectory(const std::wstring& path) {
-    const DWORD attributes = GetFileAttributesW(Long(path).c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-bool Exists(const std::wstring& path) {
-    return GetFileAttributesW(Long(path).c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-std::string ReadBytes(const std::wstring& path) {
-    HANDLE file = CreateFileW(Long(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) throw DriveError(L"cannot read " + path);
-    std::string bytes;
-    char buffer[65536];
-    DWORD got = 0;
-    while (ReadFile(file, buffer, sizeof(buffer), &got, nullptr) && got > 0) bytes.append(buffer, got);
-    CloseHandle(file);
-    return bytes;
-}
-
-void WriteBytes(const std::wstring& path, const std::string& bytes) {
-    HANDLE file = CreateFileW(Long(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) throw DriveError(L"cannot write " + path);
-    DWORD written = 0;
-    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(file);
-}
-
-void MakeDirectory(const std::wstring& path) {
-    if (!CreateDirectoryW(Long(path).c_str(), nullptr)) throw DriveError(L"cannot create " + path);
-}
-
-void RemoveTree(const std::wstring& path) {
-    for (const std::wstring& name : Entries(path)) {
-        const std::wstring child = path + L"\\" + name;
-        if (IsDirectory(child))
-            RemoveTree(child);
-        else {
-            SetFileAttributesW(Long(child).c_str(), FILE_ATTRIBUTE_NORMAL);
-            DeleteFileW(Long(child).c_str());
-        }
-    }
-    RemoveDirectoryW(Long(path).c_str());
-}
-
-// Relative path -> content of every file below directory.
-std::map<std::wstring, std::string> Contents(const std::wstring& directory, const std::wstring& prefix = L"") {
-    std::map<std::wstring, std::string> files;
-    for (const std::wstring& name : Entries(directory)) {
-        const std::wstring path = directory + L"\\" + name;
-        if (IsDirectory(path))
-            files.merge(Contents(path, prefix + name + L"\\"));
-        else
-            files[prefix + name] = ReadBytes(path);
-    }
-    return files;
-}
-
-std::string Cp936(const std::wstring& text) {
-    const int size =
-        WideCharToMultiByte(936, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string bytes(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(936, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size, nullptr, nullptr);
-    return bytes;
-}
 
 // ---- Driving the two windows.
 
@@ -143,30 +34,6 @@ void ExpectMessageBox(const DrivenProcess& app, const std::wstring& caption, con
     EXPECT_EQ(Utf8(caption), Utf8(box.caption));
     EXPECT_EQ(Utf8(text), Utf8(box.text));
     PressOk(box);
-}
-
-struct EncryptWindow {
-    HWND form;
-    HWND first, second;  // the two password boxes, top to bottom
-};
-
-EncryptWindow OpenEncryptWindow(const DrivenProcess& app) {
-    EncryptWindow window{app.WaitForWindow(kEncryptCaption), nullptr, nullptr};
-    const std::vector<HWND> edits = Children(window.form, L"Edit");
-    if (edits.size() != 2)
-        throw DriveError(L"the encrypt window has " + std::to_wstring(edits.size()) + L" edit boxes");
-    window.first = edits[0];
-    window.second = edits[1];
-    return window;
-}
-
-HWND OpenDecryptWindow(const DrivenProcess& app, HWND* edit) {
-    HWND form = app.WaitForWindow(kDecryptCaption);
-    const std::vector<HWND> edits = Children(form, L"Edit");
-    if (edits.size() != 1)
-        throw DriveError(L"the decrypt window has " + std::to_wstring(edits.size()) + L" edit boxes");
-    *edit = edits[0];
-    return form;
 }
 
 // Locks folder through the encrypt window, the way a user does.
