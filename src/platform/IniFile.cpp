@@ -222,6 +222,21 @@ std::string TIniFile::ReadString(const std::string& section, const std::string& 
 IniFileState TIniFile::WriteString(const std::string& section, const std::string& key, const std::string& value) {
     const std::wstring path = ExtendedPath(fileName_);
     const auto fail = [this] { throw Exception("Unable to write to " + WideToUtf8(fileName_)); };
+
+    // Most writes make a new file, so creating it is tried first: one lookup
+    // of a missing name instead of two (under Wine each such lookup reads
+    // the whole directory, which is slow in a folder of many files).
+    bool created = false;
+    const DWORD createError = CreateWith(path, IniWrite("", section, key, value), FILE_ATTRIBUTE_NORMAL, created);
+    if (created) {
+        if (createError != ERROR_SUCCESS) {
+            DeleteFileW(path.c_str());  // a failed creation deletes what it made
+            fail();
+        }
+        return IniFileState{};
+    }
+    if (createError != ERROR_FILE_EXISTS && createError != ERROR_ALREADY_EXISTS) fail();
+
     IniFileState before;
     const DWORD readError = ReadAll(path, before.bytes);
     before.existed = readError == ERROR_SUCCESS;
@@ -235,7 +250,7 @@ IniFileState TIniFile::WriteString(const std::string& section, const std::string
     if (before.existed && after == before.bytes) return before;
 
     // A failed replacement leaves the old file untouched; a failed creation
-    // deletes what it made.
+    // (the file went away since it was found) deletes what it made.
     if ((before.existed ? ReplaceWhole(path, after) : CreateWhole(path, after)) != ERROR_SUCCESS) fail();
     return before;
 }
