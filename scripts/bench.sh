@@ -40,25 +40,8 @@ minimal=$root/$build/MinimalWindow.exe
 driver=$root/$build/tests/e2e/e2e_tests.exe
 lock_bench=$root/$build/bench/lock_bench.exe
 
-work=$(mktemp -d /tmp/folderlock-bench.XXXXXX)
-prefix=$work/prefix
-xvfb_pid=
-cleanup() {
-    WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
-    if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; fi
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-DISPLAY=":$(head -n1 "$work/display")"
-export DISPLAY
-
-echo "preparing a Wine prefix..." >&2
-tests/wine-prefix.sh setup "$prefix" >/dev/null 2>&1
-export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+. scripts/wine-session.sh
+wine_session bench
 
 # One warm-up start of each, so that the first timed run does not pay for
 # Wine loading its own DLLs from disk.

@@ -26,26 +26,8 @@ fi
 exe=$root/$build/folderlock.exe
 driver=$root/$build/tests/e2e/e2e_tests.exe
 
-work=$(mktemp -d /tmp/folderlock-screenshots.XXXXXX)
-prefix=$work/prefix
-xvfb_pid=
-cleanup() {
-    WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
-    if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; fi
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-# A display of our own, so that nothing else is on the captured screen.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-DISPLAY=":$(head -n1 "$work/display")"
-export DISPLAY
-
-echo "preparing a Wine prefix..."
-tests/wine-prefix.sh setup "$prefix" >/dev/null 2>&1
-export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+. scripts/wine-session.sh
+wine_session screenshots
 mkdir -p "$out" "$prefix/drive_c/Photos" "$prefix/drive_c/Documents" "$prefix/drive_c/Music"
 echo "a picture" >"$prefix/drive_c/Photos/holiday.jpg"
 echo "a letter" >"$prefix/drive_c/Documents/letter.txt"
