@@ -44,6 +44,10 @@ DWORD TEdit::WindowStyle() const {
     return ES_LEFT | ES_AUTOHSCROLL | WS_TABSTOP | (PasswordChar ? ES_PASSWORD : 0);
 }
 
+void TEdit::Created() {
+    if (PasswordChar) SendMessageW(Handle(), EM_SETPASSWORDCHAR, PasswordChar, 0);
+}
+
 void TButton::Click() {
     if (OnClick) Owner().Application().Invoke(OnClick);
 }

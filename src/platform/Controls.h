@@ -43,11 +43,16 @@ public:
 
     virtual bool TakesFocus() const = 0;
     virtual COLORREF FontColor() const { return CLR_INVALID; }
+    // A frame drawn around other controls: kept below them, and a click on
+    // it is the frame's, not the form's.
+    virtual bool IsFrame() const { return false; }
 
 protected:
     friend class TForm;
     virtual const wchar_t* WindowClass() const = 0;
     virtual DWORD WindowStyle() const = 0;
+    virtual DWORD ExtendedStyle() const { return 0; }
+    virtual void Created() {}        // the native window exists now
     virtual void Notify(WORD code);  // WM_COMMAND notification from the control
 
 private:
@@ -64,6 +69,8 @@ public:
 protected:
     const wchar_t* WindowClass() const override { return L"EDIT"; }
     DWORD WindowStyle() const override;
+    DWORD ExtendedStyle() const override { return WS_EX_CLIENTEDGE; }
+    void Created() override;
 };
 
 class TButton : public TControl {
@@ -95,6 +102,7 @@ class TGroupBox : public TControl {
 public:
     using TControl::TControl;
     bool TakesFocus() const override { return false; }
+    bool IsFrame() const override { return true; }
 
 protected:
     const wchar_t* WindowClass() const override { return L"BUTTON"; }

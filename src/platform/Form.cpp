@@ -91,15 +91,13 @@ void TForm::CreateHandle() {
     int id = 100;
     for (TControl* c : controls_) {
         const POINT at = c->FormPosition();
-        const DWORD exStyle = dynamic_cast<TEdit*>(c) ? WS_EX_CLIENTEDGE : 0;
-        c->handle_ = CreateWindowExW(exStyle, c->WindowClass(), c->Caption.c_str(),
+        c->handle_ = CreateWindowExW(c->ExtendedStyle(), c->WindowClass(), c->Caption.c_str(),
                                      WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | c->WindowStyle(), Scale(at.x),
                                      Scale(at.y), Scale(c->Width), Scale(c->Height), handle_,
                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id++)), GetModuleHandleW(nullptr),
                                      nullptr);
         SendMessageW(c->handle_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-        if (auto* edit = dynamic_cast<TEdit*>(c); edit && edit->PasswordChar)
-            SendMessageW(c->handle_, EM_SETPASSWORDCHAR, edit->PasswordChar, 0);
+        c->Created();
         SetWindowSubclass(c->handle_, &TForm::ControlProc, 1, reinterpret_cast<DWORD_PTR>(this));
     }
     ApplyTabOrder();
@@ -112,7 +110,7 @@ void TForm::ApplyTabOrder() {
     std::vector<TControl*> order;
     CollectInTabOrder(nullptr, controls_, order);
     std::stable_partition(order.begin(), order.end(),
-                          [](const TControl* c) { return dynamic_cast<const TGroupBox*>(c) == nullptr; });
+                          [](const TControl* c) { return !c->IsFrame(); });
     HWND after = HWND_TOP;
     for (TControl* c : order) {
         SetWindowPos(c->handle_, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
@@ -221,7 +219,7 @@ LRESULT CALLBACK TForm::ControlProc(HWND window, UINT message, WPARAM wParam, LP
     case WM_NCHITTEST:
         // A group box is a control of its own: clicks on it are not clicks on
         // the form's surface.
-        if (dynamic_cast<TGroupBox*>(form->FindControl(window))) return HTCLIENT;
+        if (const TControl* c = form->FindControl(window); c && c->IsFrame()) return HTCLIENT;
         break;
     case WM_NCDESTROY:
         RemoveWindowSubclass(window, &TForm::ControlProc, id);
