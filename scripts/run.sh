@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds folderlock.exe and starts it under Wine, with the arguments given
-# (e.g. a folder path: scripts/run.sh 'C:\Data\Photos'). The Wine prefix is
-# build/run-prefix, made on first use with a CJK font for the Chinese texts.
+# (a folder path: scripts/run.sh 'C:\Data\Photos'), or without any on a demo
+# folder C:\Demo\照片 (add a final "." to open the locked one). The Wine
+# prefix is build/run-prefix, made on first use with a CJK font for the
+# Chinese texts.
 # Without an X display the program runs on a virtual one (Xvfb).
 set -eu
 cd "$(dirname "$0")/.."
@@ -12,6 +14,13 @@ cmake --build build/windows --target folderlock
 prefix=$PWD/build/run-prefix
 [ -d "$prefix" ] || tests/wine-prefix.sh setup "$prefix"
 export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+if [ $# -eq 0 ]; then
+    demo=$prefix/drive_c/Demo/照片
+    if [ ! -d "$demo" ] && [ ! -d "$demo." ]; then
+        mkdir -p "$demo" && echo "a holiday picture" >"$demo/holiday.jpg"
+    fi
+    if [ -d "$demo." ]; then set -- 'C:\Demo\照片.'; else set -- 'C:\Demo\照片'; fi
+fi
 if [ -z "${DISPLAY:-}" ]; then
     echo "no X display: running on a virtual one (xvfb-run)" >&2
     exec xvfb-run -a wine build/windows/folderlock.exe "$@"
