@@ -15,6 +15,7 @@
 #include "e2e/Driving.h"  // <windows.h> first
 #include "e2e/Disk.h"
 #include "e2e/Program.h"
+#include "win/TestFolders.h"
 
 #include <gtest/gtest.h>
 #include <psapi.h>
@@ -64,10 +65,10 @@ protected:
         // the program must keep it as UTF-16 all the way.
         parent_ = root_ + L"\\文件 夹";
         folder_ = parent_ + L"\\我的 照片";
-        MakeDirectory(root_);
-        MakeDirectory(parent_);
-        MakeDirectory(folder_);
-        MakeDirectory(folder_ + L"\\子目录");
+        MakeDir(root_);
+        MakeDir(parent_);
+        MakeDir(folder_);
+        MakeDir(folder_ + L"\\子目录");
         WriteBytes(folder_ + L"\\a.txt", "hello\r\n");
         std::string binary;
         for (int i = 0; i < 256; ++i) binary += static_cast<char>(i);
@@ -83,7 +84,7 @@ protected:
     }
     std::vector<std::string> Listing() const {
         std::vector<std::string> utf8;
-        for (const std::wstring& name : Entries(parent_)) utf8.push_back(Utf8(name));
+        for (const std::wstring& name : ListNames(parent_)) utf8.push_back(Utf8(name));
         return utf8;
     }
     std::string LockedRecord() const { return ReadBytes(folder_ + L".\\dat.ini"); }
@@ -93,7 +94,7 @@ protected:
 
 TEST_F(EndToEnd, LocksAndUnlocksAFolderThroughBothWindows) {
     const std::wstring password = L"密码 abc";
-    const auto before = Contents(folder_);
+    const auto before = Snapshot(folder_);
     {
         DrivenProcess app(FolderLockExe(), {folder_});
         const EncryptWindow window = OpenEncryptWindow(app);
@@ -148,7 +149,7 @@ TEST_F(EndToEnd, LocksAndUnlocksAFolderThroughBothWindows) {
     }
     EXPECT_EQ(Names({L"我的 照片"}), Listing());
     EXPECT_FALSE(Exists(folder_ + L"\\dat.ini"));
-    EXPECT_EQ(before, Contents(folder_)) << "the folder's own files are untouched";
+    EXPECT_EQ(before, Snapshot(folder_)) << "the folder's own files are untouched";
 }
 
 // Edit2Exit: the focus cannot leave the second box while the two texts

@@ -14,6 +14,7 @@
 #include "e2e/Driving.h"  // <windows.h> first
 #include "e2e/Disk.h"
 #include "e2e/Program.h"
+#include "win/TestFolders.h"
 
 #include <gtest/gtest.h>
 
@@ -346,13 +347,13 @@ protected:
         static int run = 0;
         root_ = std::wstring(temp) + L"folderlock failures " + std::to_wstring(GetCurrentProcessId()) + L"-" +
                 std::to_wstring(++run);
-        MakeDirectory(root_);
+        MakeDir(root_);
         parent_ = root_ + L"\\文件 夹";
-        MakeDirectory(parent_);
+        MakeDir(parent_);
         if (GetParam().where == Where::Deep) {
             for (int i = 1; i <= 8; ++i) {
                 parent_ += L"\\第" + std::to_wstring(i) + L"段 a rather long folder name";
-                MakeDirectory(parent_);
+                MakeDir(parent_);
             }
         }
         folder_ = parent_ + L"\\" + kName;
@@ -361,28 +362,29 @@ protected:
 
     // The folder of the row, under its name before the run.
     void Prepare(const Row& row) {
-        MakeDirectory(folder_);
-        MakeDirectory(folder_ + L"\\子目录");
+        MakeDir(folder_);
+        MakeDir(folder_ + L"\\子目录");
         WriteBytes(folder_ + L"\\a.txt", "hello\r\n");
         WriteBytes(folder_ + L"\\子目录\\数据.bin", Junk(256, 6));
         const std::wstring dat = folder_ + L"\\dat.ini";
-        if (row.dat == Dat::Directory) MakeDirectory(dat);
+        if (row.dat == Dat::Directory) MakeDir(dat);
         if (const std::optional<std::string> bytes = DatBytes(row.dat)) WriteBytes(dat, *bytes);
-        if (row.datReadOnly && !SetFileAttributesW(Long(dat).c_str(), FILE_ATTRIBUTE_READONLY))
+        if (row.datReadOnly && !SetFileAttributesW(Extended(dat).c_str(), FILE_ATTRIBUTE_READONLY))
             throw DriveError(L"cannot make dat.ini read-only");
         std::wstring now = folder_;
         if (row.name == Name::Locked) {
             now = folder_ + L".";
-            if (!MoveFileW(Long(folder_).c_str(), Long(now).c_str())) throw DriveError(L"cannot lock " + folder_);
+            if (!MoveFileW(Extended(folder_).c_str(), Extended(now).c_str()))
+                throw DriveError(L"cannot lock " + folder_);
         }
-        if (row.folderReadOnly && !SetFileAttributesW(Long(now).c_str(), FILE_ATTRIBUTE_READONLY))
+        if (row.folderReadOnly && !SetFileAttributesW(Extended(now).c_str(), FILE_ATTRIBUTE_READONLY))
             throw DriveError(L"cannot make the folder read-only");
         if (row.beside == Beside::LockedName) {
-            MakeDirectory(folder_ + L".");
+            MakeDir(folder_ + L".");
             WriteBytes(folder_ + L".\\dat.ini", RecordOf(kOtherPassword));
             WriteBytes(folder_ + L".\\旧.txt", "an older folder of the same name\r\n");
         } else if (row.beside == Beside::PlainName) {
-            MakeDirectory(folder_);
+            MakeDir(folder_);
             WriteBytes(folder_ + L"\\新.txt", "a newer folder of the same name\r\n");
         }
     }
@@ -430,7 +432,7 @@ TEST_P(FailureTable, ClearMessageAndAWholeFolder) {
     Prepare(row);
     const std::wstring argument = Argument(row.arg);
     SCOPED_TRACE(Utf8(L"argument " + argument));
-    const DiskSnapshot before = Snapshot(parent_);
+    const DiskSnapshot before = DiskSnapshotOf(parent_);
     const std::wstring rootRecord = folder_.substr(0, 3) + L"dat.ini";
     const bool rootRecordBefore = Exists(rootRecord);
 
@@ -439,7 +441,7 @@ TEST_P(FailureTable, ClearMessageAndAWholeFolder) {
         std::optional<UniqueHandle> held;
         if (row.datHeldOpen) {
             const std::wstring dat = folder_ + (row.name == Name::Locked ? L".\\dat.ini" : L"\\dat.ini");
-            HANDLE file = CreateFileW(Long(dat).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+            HANDLE file = CreateFileW(Extended(dat).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
             if (file == INVALID_HANDLE_VALUE) throw DriveError(L"cannot open " + dat);
             held.emplace(file);
         }
@@ -484,7 +486,7 @@ TEST_P(FailureTable, ClearMessageAndAWholeFolder) {
 
     // The disk: the folder as the row expects, everything else as it was.
     const std::wstring plain = kName, locked = plain + L".";
-    const DiskSnapshot after = Snapshot(parent_);
+    const DiskSnapshot after = DiskSnapshotOf(parent_);
     DiskSnapshot want = before;
     switch (row.outcome) {
     case Outcome::Unchanged:

@@ -3,6 +3,28 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <stdexcept>
+
+namespace {
+
+// What failed, on which path, with the system's error code; the message is
+// UTF-8 (gtest's Message converts the UTF-16 path).
+[[noreturn]] void Fail(const char* what, const std::wstring& path, DWORD error) {
+    throw std::runtime_error((::testing::Message() << what << " " << path << " (error " << error << ")").GetString());
+}
+
+void SnapshotInto(const std::wstring& dir, const std::wstring& prefix,
+                  std::vector<std::pair<std::wstring, std::string>>& out) {
+    for (const std::wstring& name : ListNames(dir)) {
+        const std::wstring path = dir + L"\\" + name;
+        if (IsDirectory(path))
+            SnapshotInto(path, prefix + name + L"\\", out);
+        else
+            out.emplace_back(prefix + name, ReadBytes(path));
+    }
+}
+
+}  // namespace
 
 std::wstring Extended(const std::wstring& path) {
     if (path.rfind(L"\\\\?\\", 0) == 0) return path;
@@ -11,34 +33,40 @@ std::wstring Extended(const std::wstring& path) {
 }
 
 void MakeDir(const std::wstring& path) {
-    ASSERT_TRUE(CreateDirectoryW(Extended(path).c_str(), nullptr)) << "CreateDirectoryW " << GetLastError();
+    if (!CreateDirectoryW(Extended(path).c_str(), nullptr)) Fail("cannot create", path, GetLastError());
 }
 
 void WriteBytes(const std::wstring& path, const std::string& bytes) {
     HANDLE file = CreateFileW(Extended(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE) << "CreateFileW " << GetLastError();
+    if (file == INVALID_HANDLE_VALUE) Fail("cannot write", path, GetLastError());
     DWORD written = 0;
-    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    const BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    const DWORD error = ok ? ERROR_WRITE_FAULT : GetLastError();  // a short write sets no error
     CloseHandle(file);
-    ASSERT_EQ(written, bytes.size());
+    if (!ok || written != bytes.size()) Fail("cannot write all of", path, error);
 }
 
 std::string ReadBytes(const std::wstring& path) {
-    HANDLE file = CreateFileW(Extended(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
-                              nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        ADD_FAILURE() << "cannot read a file, error " << GetLastError();
-        return {};
-    }
+    HANDLE file =
+        CreateFileW(Extended(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) Fail("cannot read", path, GetLastError());
     std::string bytes;
-    char buffer[4096];
-    DWORD n = 0;
-    while (ReadFile(file, buffer, sizeof(buffer), &n, nullptr) && n > 0) bytes.append(buffer, n);
+    char buffer[65536];
+    DWORD got = 0;
+    BOOL ok = FALSE;
+    while ((ok = ReadFile(file, buffer, sizeof(buffer), &got, nullptr)) && got > 0) bytes.append(buffer, got);
+    const DWORD error = GetLastError();
     CloseHandle(file);
+    if (!ok) Fail("cannot read all of", path, error);
     return bytes;
 }
 
 bool Exists(const std::wstring& path) { return GetFileAttributesW(Extended(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+bool IsDirectory(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(Extended(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
 
 std::vector<std::wstring> ListNames(const std::wstring& dir) {
     std::vector<std::wstring> names;
@@ -54,21 +82,6 @@ std::vector<std::wstring> ListNames(const std::wstring& dir) {
     return names;
 }
 
-namespace {
-
-void SnapshotInto(const std::wstring& dir, const std::wstring& prefix,
-                  std::vector<std::pair<std::wstring, std::string>>& out) {
-    for (const std::wstring& name : ListNames(dir)) {
-        const std::wstring path = dir + L"\\" + name;
-        if (GetFileAttributesW(Extended(path).c_str()) & FILE_ATTRIBUTE_DIRECTORY)
-            SnapshotInto(path, prefix + name + L"\\", out);
-        else
-            out.emplace_back(prefix + name, ReadBytes(path));
-    }
-}
-
-}  // namespace
-
 std::vector<std::pair<std::wstring, std::string>> Snapshot(const std::wstring& dir) {
     std::vector<std::pair<std::wstring, std::string>> files;
     SnapshotInto(dir, L"", files);
@@ -79,13 +92,15 @@ void RemoveTree(const std::wstring& path) {
     const std::wstring extended = Extended(path);
     const DWORD attributes = GetFileAttributesW(extended.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return;
+    // Read-only first: a read-only folder's own entries go too.
     SetFileAttributesW(extended.c_str(), FILE_ATTRIBUTE_NORMAL);
-    if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
-        for (const std::wstring& name : ListNames(path)) RemoveTree(path + L"\\" + name);
-        RemoveDirectoryW(extended.c_str());
-    } else {
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
         DeleteFileW(extended.c_str());
+        return;
     }
+    if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        for (const std::wstring& name : ListNames(path)) RemoveTree(path + L"\\" + name);
+    RemoveDirectoryW(extended.c_str());
 }
 
 void TempFolderTest::SetUp() {
