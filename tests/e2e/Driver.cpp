@@ -22,6 +22,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -255,6 +256,51 @@ TEST_F(EndToEnd, DecryptWindowRefusesAPathThatNamesNoLockedFolder) {
     EXPECT_TRUE(app.Running()) << "the window stays open for another try";
     EXPECT_EQ(Names({L"我的 照片"}), Listing());
     Click(ChildByText(form, L"Button", L"退出"));
+    EXPECT_EQ(0u, app.WaitForExit());
+}
+
+// The default value of a key below HKEY_CLASSES_ROOT; nullopt when missing.
+std::optional<std::wstring> ClassesDefault(const std::wstring& key) {
+    wchar_t value[4096];
+    DWORD size = sizeof(value);
+    if (RegGetValueW(HKEY_CLASSES_ROOT, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, value, &size) != ERROR_SUCCESS)
+        return std::nullopt;
+    return std::wstring(value);
+}
+
+// Every start writes the context-menu entry, in both modes, with the
+// program's own path; 删除右键 and a double click on the decrypt window
+// remove it, and the next start writes it again.
+TEST_F(EndToEnd, EveryStartWritesTheMenuEntryAndTheWindowsRemoveIt) {
+    const std::wstring menuKey = L"Folder\\Shell\\devadu";
+    const std::wstring expectedCommand = L"\"" + FolderLockExe() + L"\" \"%1\"";
+    const auto expectEntry = [&] {
+        EXPECT_EQ(std::optional<std::wstring>(L"加密/解密文件夹"), ClassesDefault(menuKey));
+        const std::optional<std::wstring> command = ClassesDefault(menuKey + L"\\command");
+        ASSERT_TRUE(command.has_value());
+        // The same path as the system names it; a drive letter may differ in case.
+        EXPECT_EQ(CSTR_EQUAL, CompareStringOrdinal(command->c_str(), -1, expectedCommand.c_str(), -1, TRUE))
+            << Utf8(*command);
+    };
+    {
+        DrivenProcess app(FolderLockExe(), {parent_ + L"\\不存在."});  // locked mode
+        HWND edit = nullptr;
+        HWND form = OpenDecryptWindow(app, &edit);
+        expectEntry();
+        PostMessageW(form, WM_LBUTTONDBLCLK, 0, MAKELPARAM(3, 3));  // the window's own surface
+        ExpectMessageBox(app, L"成功", L"成功删除系统右键菜单！");
+        EXPECT_FALSE(ClassesDefault(menuKey).has_value());
+        Click(ChildByText(form, L"Button", L"退出"));
+        EXPECT_EQ(0u, app.WaitForExit());
+    }
+    DrivenProcess app(FolderLockExe(), {folder_});
+    const EncryptWindow window = OpenEncryptWindow(app);
+    expectEntry();
+    Click(ChildByText(window.form, L"Button", L"删除右键"));
+    ExpectMessageBox(app, L"成功", L"成功删除系统右键菜单！");
+    EXPECT_FALSE(ClassesDefault(menuKey).has_value());
+    EXPECT_TRUE(app.Running()) << "the window stays open";
+    Click(ChildByText(window.form, L"Button", L"退出"));
     EXPECT_EQ(0u, app.WaitForExit());
 }
 
