@@ -16,26 +16,12 @@
 #include "platform/IniText.h"
 #include "platform/LongPath.h"
 #include "platform/Text.h"
+#include "platform/UniqueHandle.h"
 #include "platform/WinError.h"
 
 namespace {
 
 static_assert(sizeof(wchar_t) == 2, "UTF-16 files are edited as wchar_t text");
-
-class UniqueHandle {
-public:
-    explicit UniqueHandle(HANDLE handle) : handle_(handle) {}
-    UniqueHandle(const UniqueHandle&) = delete;
-    UniqueHandle& operator=(const UniqueHandle&) = delete;
-    ~UniqueHandle() {
-        if (valid()) CloseHandle(handle_);
-    }
-    HANDLE get() const { return handle_; }
-    bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
-
-private:
-    HANDLE handle_;
-};
 
 bool IsMissing(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
 

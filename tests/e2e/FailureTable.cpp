@@ -14,6 +14,7 @@
 #include "e2e/Driving.h"  // <windows.h> first
 #include "e2e/Disk.h"
 #include "e2e/Program.h"
+#include "platform/UniqueHandle.h"
 #include "win/TestFolders.h"
 
 #include <gtest/gtest.h>
@@ -300,19 +301,6 @@ bool Matches(std::wstring_view text, std::wstring_view pattern) {
     while (p < pattern.size() && pattern[p] == L'*') ++p;
     return p == pattern.size();
 }
-
-class UniqueHandle {
-public:
-    explicit UniqueHandle(HANDLE handle) : handle_(handle) {}
-    UniqueHandle(const UniqueHandle&) = delete;
-    UniqueHandle& operator=(const UniqueHandle&) = delete;
-    ~UniqueHandle() {
-        if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-    }
-
-private:
-    HANDLE handle_;
-};
 
 // The driver's current directory for a while: a program started meanwhile
 // starts in it.
